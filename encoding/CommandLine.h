@@ -1,0 +1,33 @@
+#pragma once
+// The one argument string handed to the encoder for each run.
+
+#include <cstdint>
+#include <string>
+
+#include "settings/OutputSettings.h"
+
+namespace quelvo {
+
+struct Padding {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const Padding&) const = default;
+};
+
+// Runs ResolveFrameSize (leaving the target size in p) and gives the letterbox
+// borders for a source of that size. A zero source size gives (0, 0).
+Padding ComputePadding(const OutputSettings& s, EncodeParameters& p, int32_t sourceWidth,
+                       int32_t sourceHeight);
+
+// Resolves bitrates, aspect and frame rate into p, then assembles the string.
+// The target size is what the last ResolveFrameSize left in p.
+// reportChannel is the descriptor number of the encoder's report socket.
+std::string BuildEncoderCommandLine(const OutputSettings& s, EncodeParameters& p,
+                                    const std::string& sourcePath, const std::string& outputPath,
+                                    int32_t padWidth, int32_t padHeight, int32_t mode,
+                                    double sourceFrameRate, int32_t reportChannel);
+
+constexpr int32_t kModeConvert = 0;
+constexpr int32_t kModeProbe = 1;
+
+}  // namespace quelvo
