@@ -93,8 +93,12 @@ struct Bitrates {
 
 // Tables, each kept in one place.
 std::span<const Bitrates> qualityPresets(int32_t format);  // empty for a bad format
-std::span<const FrameSize> frameSizeTable(int32_t format); // AVI or MPEG table
-std::span<const double> frameRateTable(int32_t format);    // AVI or MPEG list; [0] is "Original" (0.0)
+// The MPEG table for formats 1 and 2, the AVI table for every other index
+// (disc formats take their size from tvMode, not from a table).
+std::span<const FrameSize> frameSizeTable(int32_t format);
+// The MPEG list for formats 1 and 2, the AVI list for every other index;
+// [0] is "Original" (0.0). Disc and Windows Media formats use no list.
+std::span<const double> frameRateTable(int32_t format);
 const char* mpegAspectText(int32_t index);                  // nullptr outside 0..3
 const char* dvdAspectText(int32_t index);                   // nullptr outside 0..1
 // The 18-entry table the main window takes its start-up target size from by
@@ -102,6 +106,8 @@ const char* dvdAspectText(int32_t index);                   // nullptr outside 0
 FrameSize startupFrameSize(int32_t presetIndex);
 
 // Resolve operations: read the settings, write their EncodeParameters fields.
+// An index outside its table leaves the bitrates (and the aspect text) as
+// they were; a NaN source rate counts as 0.
 void ResolveBitrates(const OutputSettings& s, EncodeParameters& p);
 void ResolveFrameSize(const OutputSettings& s, EncodeParameters& p);
 void ResolveFrameRate(const OutputSettings& s, EncodeParameters& p, double sourceRate);
@@ -109,12 +115,14 @@ void ResolveAspectText(const OutputSettings& s, EncodeParameters& p);
 
 // Option file "option.ini" and version file "version.ini" in programDirectory
 // (which ends with a separator, or is empty). Loading never fails: missing
-// files, sections and keys give the defaults. Saving writes every key every
-// time and ignores failures.
+// files, sections and keys give the defaults; texts are cut to 255 bytes as
+// the original's buffers cut them. Saving writes every key every time, all
+// 25 in one atomic rewrite of the file, and ignores failures.
 void LoadOptions(const std::string& programDirectory, OutputSettings& s, std::string& versionText);
 void SaveOptions(const std::string& programDirectory, const OutputSettings& s);
 
 // C atoi rules: leading white space, optional sign, digits; anything else 0.
+// Beyond the 32-bit range the value is clamped to INT32_MIN / INT32_MAX.
 int32_t atoiValue(std::string_view text);
 
 }  // namespace quelvo
