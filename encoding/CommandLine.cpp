@@ -248,7 +248,7 @@ Padding ComputePadding(const OutputSettings& s, EncodeParameters& p, int32_t sou
     const int64_t h = p.targetHeight;
     if (s.letterbox == 0 || w == 0 || h == 0 || sourceWidth == 0 || sourceHeight == 0)
         return {};
-    // The spec's 32-bit formula in 64 bits: the same numbers whenever the
+    // The 32-bit padding formula in 64 bits: the same numbers whenever the
     // 32-bit products fit (sources below about 2.9 million pixels a side),
     // held in the int32 range beyond.
     const int64_t sw = sourceWidth;

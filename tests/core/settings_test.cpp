@@ -332,7 +332,7 @@ TEST(OptionFile, DefaultsWithoutOptionFile)
     EXPECT_EQ(s, OutputSettings());
     EXPECT_EQ(version, "1.00");
 
-    // Part 3.1's list of start-up values.
+    // The start-up values a user sees without an option file.
     EXPECT_EQ(s.outputFormat, FormatAvi);
     EXPECT_EQ(s.tvMode, 0);
     EncodeParameters p;
