@@ -540,8 +540,13 @@ std::optional<EncoderJob> parseArguments(std::string_view text, std::string* err
             fail(error, "unknown option " + t.text);
             return std::nullopt;
         }
-        // The tail's mode and descriptor are never an option's value.
-        if (i + 1 >= n - 2) {
+        // The tail's mode and descriptor, or the next option, are never an
+        // option's value.
+        auto isOption = [](const Token& v) {
+            return !v.quoted && std::any_of(std::begin(kOptions), std::end(kOptions),
+                                            [&](const OptionSpec& s) { return s.name == v.text; });
+        };
+        if (i + 1 >= n - 2 || isOption(tokens[i + 1])) {
             fail(error, "option " + t.text + " needs a value");
             return std::nullopt;
         }
