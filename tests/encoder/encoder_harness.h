@@ -319,7 +319,7 @@ bool eventually(Condition condition)
     return true;
 }
 
-// The clips the end-to-end tests share, made once per test run.
+// The clips the end-to-end tests share, each made on first use.
 class Clips {
 public:
     static const Clips& get()
@@ -328,27 +328,27 @@ public:
         return clips;
     }
     // 2 s, 160 x 120, 25 fps, stereo sound at 32 kHz (so that -srate shows).
-    std::string standard() const { return folder_ / "standard.avi"; }
+    std::string standard() const
+    {
+        return made("standard.avi", "testsrc=size=160x120:rate=25:duration=2", 32000, 2);
+    }
     // 2 s, 160 x 120 at 29.97 fps.
-    std::string ntsc() const { return folder_ / "ntsc.avi"; }
+    std::string ntsc() const { return made("ntsc.avi", "testsrc=size=160x120:rate=30000/1001:duration=2", 44100, 2); }
     // 640 x 480, 1 s: letterboxed into the disc formats.
-    std::string vga() const { return folder_ / "vga.avi"; }
+    std::string vga() const { return made("vga.avi", "testsrc=size=640x480:rate=25:duration=1", 44100, 1); }
     // 30 s, long enough to be interrupted while ffmpeg runs.
-    std::string longer() const { return folder_ / "longer.avi"; }
+    std::string longer() const { return made("longer.avi", "testsrc=size=160x120:rate=25:duration=30", 44100, 30); }
 
 private:
-    Clips()
+    std::string made(const std::string& name, const std::string& video, int sampleRate, int seconds) const
     {
-        const std::vector<std::string> avi = {"-c:v", "mpeg4", "-q:v", "5", "-c:a", "libmp3lame", "-b:a", "64k",
-                                              "-ac", "2", "-shortest"};
-        makeClip(standard(), "testsrc=size=160x120:rate=25:duration=2",
-                 "sine=frequency=440:sample_rate=32000:duration=2", avi);
-        makeClip(ntsc(), "testsrc=size=160x120:rate=30000/1001:duration=2",
-                 "sine=frequency=440:sample_rate=44100:duration=2", avi);
-        makeClip(vga(), "testsrc=size=640x480:rate=25:duration=1",
-                 "sine=frequency=440:sample_rate=44100:duration=1", avi);
-        makeClip(longer(), "testsrc=size=160x120:rate=25:duration=30",
-                 "sine=frequency=440:sample_rate=44100:duration=30", avi);
+        std::string path = folder_ / name;
+        if (!fs::exists(path))
+            makeClip(path, video,
+                     "sine=frequency=440:sample_rate=" + std::to_string(sampleRate) +
+                         ":duration=" + std::to_string(seconds),
+                     {"-c:v", "mpeg4", "-q:v", "5", "-c:a", "libmp3lame", "-b:a", "64k", "-ac", "2", "-shortest"});
+        return path;
     }
     TempFolder folder_;
 };
