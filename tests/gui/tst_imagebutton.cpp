@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "controls/CImageButton.h"
+#include "platform/Resources.h"
 
 using namespace quelvo;
 
@@ -137,6 +138,7 @@ private slots:
     void moveNotices();
     void doubleClickActsAsTwoClicks();
     void disablingMovesFocus();
+    void skinKeepsTheFlatLook();
 };
 
 // Border colours at the four edges; the parent's pixels where no border is drawn.
@@ -437,6 +439,29 @@ void ImageButtonTest::disablingMovesFocus()
     only->setFocus();
     only->setEnabled(false);
     QCOMPARE(lonely.focusWidget(), &lonely);
+}
+
+// The skin styles push buttons; an image button keeps drawing itself over
+// its parent's pixels, with its border only while hovered.
+void ImageButtonTest::skinKeepsTheFlatLook()
+{
+    qApp->setStyleSheet(QString::fromUtf8(namedResource("SKINMAGIC", "ZORVAN_SKIN")));
+    Fixture f;
+    QPushButton styled("Change", &f.host);
+    styled.setGeometry(110, 20, 80, 70);
+    const QColor styledFace = styled.grab().toImage().pixelColor(40, 10);
+    const QImage normal = f.image();
+    f.move(f.inside());
+    const QImage hovered = f.image();
+    qApp->setStyleSheet(QString());
+
+    QVERIFY(styledFace != kParent);
+    QCOMPARE(countOf(normal, styledFace), 0);
+    QCOMPARE(normal.pixelColor(normal.width() / 2, 0), kParent);
+    QCOMPARE(normal.pixelColor(2, 2), kParent);
+    QVERIFY(countOf(normal, kIconRed) > 0);
+    QCOMPARE(hovered.pixelColor(hovered.width() / 2, 0), kHighlight);
+    QCOMPARE(hovered.pixelColor(hovered.width() / 2, hovered.height() - 1), kShadow);
 }
 
 QTEST_MAIN(ImageButtonTest)

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "platform/DialogTemplate.h"
+#include "platform/Resources.h"
 #include "settings/COutputSettingsDlg.h"
 
 using namespace quelvo;
@@ -68,6 +69,7 @@ private slots:
     void cancelLeavesTheSettingsAlone();
     void valuesOutsideTheListsShowNothingAndSurviveOk();
     void templateLayout();
+    void skinAppliesWithoutTouchingFonts();
 };
 
 // Starting from the defaults, choosing each format in the dialog's first combo.
@@ -364,6 +366,41 @@ void OutputSettingsDialogTest::templateLayout()
     QCOMPARE(control<QPushButton>(&dlg, kIdOk)->text(), QString("Ok"));
     QVERIFY(control<QPushButton>(&dlg, kIdOk)->isDefault());
     QCOMPARE(control<QCheckBox>(&dlg, D::LetterboxCheck)->text(), QString("Add letter box to keep aspect ratio"));
+}
+
+// The skin restyles the dialog but must leave the template fonts alone: the
+// controls are placed for them.
+void OutputSettingsDialogTest::skinAppliesWithoutTouchingFonts()
+{
+    const QString sheet = QString::fromUtf8(namedResource("SKINMAGIC", "ZORVAN_SKIN"));
+    QVERIFY(!sheet.isEmpty());
+    const QRegularExpression url("url\\(([^)]*)\\)");
+    for (auto it = url.globalMatch(sheet); it.hasNext();) {
+        const QString path = it.next().captured(1);
+        QVERIFY2(QFile::exists(path), qPrintable(path));
+    }
+
+    OutputSettings settings;
+    D plain(settings);
+    const QColor plainBackground = plain.grab().toImage().pixelColor(2, 2);
+    QMap<int, QFont> fonts;
+    for (int id : {int(D::FormatCombo), int(D::VolumeLabel), int(D::LetterboxCheck), kIdOk})
+        fonts[id] = controlById(&plain, id)->font();
+
+    QTest::failOnWarning(QRegularExpression("style ?sheet", QRegularExpression::CaseInsensitiveOption));
+    qApp->setStyleSheet(sheet);
+    D skinned(settings);
+    const QImage look = skinned.grab().toImage();
+    QMap<int, QFont> skinnedFonts;
+    for (auto it = fonts.begin(); it != fonts.end(); ++it)
+        skinnedFonts[it.key()] = controlById(&skinned, it.key())->font();
+    const QFont dialogFont = skinned.font();
+    qApp->setStyleSheet(QString());
+
+    QVERIFY(look.pixelColor(2, 2) != plainBackground);
+    QCOMPARE(dialogFont, plain.font());
+    QCOMPARE(skinnedFonts, fonts);
+    QCOMPARE(skinned.size(), plain.size());
 }
 
 QTEST_MAIN(OutputSettingsDialogTest)
