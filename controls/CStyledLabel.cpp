@@ -11,7 +11,8 @@ namespace quelvo {
 CStyledLabel::CStyledLabel(const QString& text, QWidget* parent)
     : QLabel(text, parent),
       textColour_(QApplication::palette().color(QPalette::Active, QPalette::WindowText)),
-      background_(QApplication::palette().color(QPalette::Active, QPalette::Button)),
+      // The face colour of dialogs and buttons is the palette's window colour.
+      background_(QApplication::palette().color(QPalette::Active, QPalette::Window)),
       font_(templateFont("Arial", 9))
 {
     font_.setPixelSize(14);

@@ -1,6 +1,6 @@
 #pragma once
 // A static text drawn in its own heavy 14-pixel Arial, in the window-text
-// colour on the button-face colour. Colours and font are taken once, at
+// colour on the dialog face colour. Colours and font are taken once, at
 // construction, and survive any later change of text, font or palette.
 
 #include <QColor>

@@ -10,6 +10,7 @@
 #include "platform/AppProfile.h"
 #include "platform/ProfileFile.h"
 #include "platform/Resources.h"
+#include "platform/Skin.h"
 #include "ScriptedUi.h"
 
 using namespace quelvo;
@@ -132,8 +133,12 @@ void TestTipOfTheDay::nextTipWrapsAndPaints()
         QCOMPARE(shot.pixelColor(panel.topLeft() + p), picture.pixelColor(p));
     if (const QByteArray docs = qgetenv("QUELVO_DOCS_DIR"); !docs.isEmpty()) {
         writeAppProfileInt("Tip", "StartUp", 0);
+        skinInit();
+        skinLoadResource("ZORVAN_SKIN", "SKINMAGIC");
+        skinApplyToDialogs("Dialog");
         CTipOfTheDayDlg shipped(QUELVO_SOURCE_DIR "/resources/tips.txt", nullptr);
         shipped.grab().save(QString::fromLocal8Bit(docs) + "/tip-of-the-day.png");
+        skinRelease();
     }
 }
 
