@@ -90,10 +90,10 @@ void CTipOfTheDayDlg::paintEvent(QPaintEvent*)
     p.fillRect(panel, Qt::white);
 
     const QPixmap picture = bitmapResource(kTipBitmapId);
-    p.drawPixmap(panel.topLeft(), picture, QRect(0, 0, panel.width(), picture.height()));
+    p.drawPixmap(panel.topLeft(), picture);
 
     const QRect heading(panel.left() + picture.width(), panel.top(),
-                        panel.right() - panel.left() - picture.width(), picture.height());
+                        panel.width() - picture.width(), picture.height());
     p.drawText(heading, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                QString::fromUtf8(kDidYouKnowText));
     p.drawText(controlById(this, kIdTipText)->geometry(),
