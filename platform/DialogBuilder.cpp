@@ -131,12 +131,10 @@ QFont templateFont(const char* face, int pointSize)
     QFont f;
     QStringList families;
     const QString name = QString::fromUtf8(face ? face : "");
-    // The template faces are Windows fonts; keep their proportions with the
-    // metric-compatible or closest sans-serif fonts that are installed.
-    if (name == "Arial")
-        families << "Arial" << "Liberation Sans" << "DejaVu Sans";
-    else
-        families << name << "DejaVu Sans";
+    // The template faces are Windows fonts; Liberation Sans is metric
+    // compatible with Arial and close to MS Sans Serif, so the templates keep
+    // their proportions. DejaVu Sans is wider and only the last resort.
+    families << name << "Liberation Sans" << "Arimo" << "DejaVu Sans";
     families << "Sans Serif";
     f.setFamilies(families);
     f.setPointSize(pointSize > 0 ? pointSize : 8);
@@ -191,6 +189,15 @@ void buildDialog(QDialog* dialog, const DialogTemplate& t, const ControlFactory&
             r.setHeight(w->sizeHint().height());
         if (c.kind == ControlKind::IconImage && r.width() >= 32 && r.height() >= 32)
             r.setSize(QSize(32, 32));
+        // A one-line label whose text is a little wider in our fonts than in
+        // the template's keeps its text on one line instead of losing a word.
+        if (auto* label = qobject_cast<QLabel*>(w); label && c.kind == ControlKind::Label) {
+            const QFontMetrics fm(font);
+            if (r.height() < 2 * fm.height()) {
+                label->setWordWrap(false);
+                r.setWidth(std::max(r.width(), fm.horizontalAdvance(label->text()) + 2));
+            }
+        }
         w->setGeometry(r);
         w->setProperty(kIdProperty, c.id);
         if (c.id != kNoId)

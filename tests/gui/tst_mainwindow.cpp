@@ -15,6 +15,7 @@
 #include "ScriptedUi.h"
 #include "encoding/CProgressDlg.h"
 #include "platform/ProfileFile.h"
+#include "platform/Skin.h"
 #include "settings/OutputSettings.h"
 #include "sources/SourceListPanel.h"
 #include "ui/CConverterDlg.h"
@@ -284,6 +285,43 @@ private slots:
             QCOMPARE(w.result(), -1);
             QVERIFY(w.isVisible());
         }
+    }
+
+    // Every control lies inside the window and no two visible controls of the
+    // template overlap; QUELVO_SHOTS=<folder> also saves the picture.
+    void layoutFitsTheWindow()
+    {
+        QTemporaryDir dir;
+        test::ScriptedUi ui;
+        skinInit();
+        QVERIFY(skinLoadResource("ZORVAN_SKIN", "SKINMAGIC"));
+        skinApplyToDialogs("Dialog");
+        CConverterDlg w(nullptr, dir.path().toStdString() + "/");
+        const char* rows[][2] = {{"/home/ana/Videos/holiday 2024.avi", "3725"},
+                                 {"/home/ana/Videos/birthday.mpg", "95"},
+                                 {"/home/ana/Videos/Konzert (live).wmv", "5412"}};
+        for (auto& r : rows) {
+            w.context().sources.durationSeconds[w.context().sources.count] = atof(r[1]);
+            w.sourceList().AppendRow(QString::fromUtf8(r[0]));
+        }
+        w.show();
+        const QRect inside = w.rect();
+        QList<QWidget*> controls;
+        for (QWidget* c : w.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (!c->isVisible())
+                continue;
+            QVERIFY2(inside.contains(c->geometry()), qPrintable(c->objectName()));
+            controls << c;
+        }
+        for (int i = 0; i < controls.size(); ++i)
+            for (int j = i + 1; j < controls.size(); ++j)
+                QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
+                         qPrintable(controls[i]->objectName() + " / " + controls[j]->objectName()));
+        const QImage shot = w.grab().toImage();
+        QCOMPARE(shot.size(), w.size());
+        if (qEnvironmentVariableIsSet("QUELVO_SHOTS"))
+            shot.save(qEnvironmentVariable("QUELVO_SHOTS") + "/main-window.png");
+        skinRelease();
     }
 };
 
