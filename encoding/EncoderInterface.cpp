@@ -11,9 +11,11 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 
 #include "app/AppInfo.h"
 #include "encoding/CommandLine.h"
+#include "encoding/EncoderFiles.h"
 #include "encoding/ReportProtocol.h"
 #include "platform/ChildProcess.h"
 #include "platform/UiServices.h"
@@ -139,6 +141,9 @@ int EncoderInterface::RunEncoder(const std::string& sourcePath, const std::strin
     ::close(child->socket);
     running_ = false;
     pid_ = -1;
+    // An encoder killed by a signal had no chance to remove its unfinished file.
+    if (!status->exited && mode == kModeConvert)
+        std::remove(encoderTemporaryPath(outputPath, child->pid).c_str());
     last_.exited = status->exited;
     last_.exitCode = status->exitCode;
     last_.signal = status->signal;

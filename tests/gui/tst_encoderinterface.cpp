@@ -18,6 +18,7 @@ class TestEncoderInterface : public QObject {
 
     QTemporaryDir dir;
     QString logPath;
+    int partsWhileRunning = 0;
 
     std::string script(const char* name, const std::string& text)
     {
@@ -190,6 +191,25 @@ private slots:
         enc.RunEncoder(script("hang.txt", "hang\n"), dir.filePath("z.avi").toStdString(), 0, 0, 0);
         QVERIFY(!enc.lastResult().exited);
         QCOMPARE(enc.lastResult().signal, SIGTERM);
+    }
+
+    void temporaryFileOfAKilledEncoderIsRemoved()
+    {
+        ConverterContext ctx;
+        EncoderInterface enc(ctx, nullptr);
+        useTestEncoder(enc);
+        const QString out = dir.filePath("killed.avi");
+        const auto src = script("part.txt", "part half written\nreport 6 1\nhang\n");
+        enc.setProgressSink([&](double) {
+            const QStringList parts = QDir(dir.path()).entryList({".brantixenc-*.part"}, QDir::Hidden | QDir::Files);
+            partsWhileRunning = parts.size();
+            QTimer::singleShot(0, [&] { enc.terminate(); });
+            return 0;
+        });
+        enc.RunEncoder(src, out.toStdString(), 0, 0, kModeConvert);
+        QCOMPARE(partsWhileRunning, 1);
+        QCOMPARE(enc.lastResult().signal, SIGTERM);
+        QVERIFY(QDir(dir.path()).entryList({".brantixenc-*.part"}, QDir::Hidden | QDir::Files).isEmpty());
     }
 
     void missingEncoderIsReportedOnceAndReturnsAtOnce()

@@ -3,6 +3,7 @@
 //
 //   report <code> <value>   send a report and wait for the result
 //   write <text>            append a line to the output file (-o)
+//   part <text>             append a line to the temporary output file
 //   sleep <ms>
 //   exit <code>
 //   hang                    wait until killed
@@ -23,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "encoding/EncoderFiles.h"
 #include "encoding/ReportProtocol.h"
 
 namespace {
@@ -108,6 +110,10 @@ int main(int argc, char** argv)
             std::string text;
             std::getline(in, text);
             std::ofstream(output, std::ios::app) << text << '\n';
+        } else if (cmd == "part") {
+            std::string text;
+            std::getline(in, text);
+            std::ofstream(quelvo::encoderTemporaryPath(output, getpid()), std::ios::app) << text << '\n';
         } else if (cmd == "sleep") {
             int ms = 0;
             in >> ms;
