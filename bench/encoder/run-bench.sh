@@ -5,14 +5,14 @@
 #  2. a probe run of Brantixenc per file, with ffprobe beside it for scale.
 # Machines are shared and their load drifts, so the two commands alternate in
 # $ROUNDS short hyperfine runs and the medians are taken over all their times.
-# Writes a markdown table to stdout and to $OUT (default bench/encoder/results.md).
+# Writes a markdown table to stdout and to $OUT (default <build folder>/bench-encoder.md).
 #
 #   bench/encoder/run-bench.sh [build folder]     (default: build-encoder)
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 BUILD="${1:-$ROOT/build-encoder}"
 BRANTIXENC="$BUILD/bin/Brantixenc"
-OUT="${OUT:-$ROOT/bench/encoder/results.md}"
+OUT="${OUT:-$BUILD/bench-encoder.md}"
 ROUNDS="${ROUNDS:-6}"
 RUNS="${RUNS:-3}"
 [ -x "$BRANTIXENC" ] || { echo "build Brantixenc first: $BRANTIXENC" >&2; exit 1; }
