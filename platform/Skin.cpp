@@ -1,6 +1,9 @@
 #include "platform/Skin.h"
 
 #include <QApplication>
+#include <QPalette>
+#include <QRegularExpression>
+#include <QStyle>
 #include <QWidget>
 
 #include "platform/Resources.h"
@@ -36,8 +39,17 @@ void skinApplyToDialogs(const QString& style)
     g_log.push_back(8);
     if (!g_ready || g_sheet.isEmpty() || style != QLatin1String("Dialog"))
         return;
-    if (qApp)
-        qApp->setStyleSheet(g_sheet);
+    if (!qApp)
+        return;
+    qApp->setStyleSheet(g_sheet);
+    // Widgets that paint the dialog's face themselves (the About box's title)
+    // read it from the palette, so it follows the skin's dialog colour.
+    static const QRegularExpression face(R"(QDialog\s*\{[^}]*background-color:\s*(#[0-9a-fA-F]{6}))");
+    if (auto m = face.match(g_sheet); m.hasMatch()) {
+        QPalette p = QApplication::palette();
+        p.setColor(QPalette::Window, QColor(m.captured(1)));
+        QApplication::setPalette(p);
+    }
 }
 
 int skinTrackPopupMenu(PopupRequest request)
@@ -59,8 +71,10 @@ void skinAttachWindow(QWidget* window)
 void skinRelease()
 {
     g_log.push_back(2);
-    if (qApp && !g_sheet.isEmpty())
+    if (qApp && !g_sheet.isEmpty()) {
         qApp->setStyleSheet(QString());
+        QApplication::setPalette(QApplication::style()->standardPalette());
+    }
     g_sheet.clear();
     g_ready = false;
 }

@@ -288,7 +288,7 @@ private slots:
     }
 
     // Every control lies inside the window and no two visible controls of the
-    // template overlap; QUELVO_SHOTS=<folder> also saves the picture.
+    // template overlap; QUELVO_DOCS_DIR=<folder> also saves the picture.
     void layoutFitsTheWindow()
     {
         QTemporaryDir dir;
@@ -319,8 +319,8 @@ private slots:
                          qPrintable(controls[i]->objectName() + " / " + controls[j]->objectName()));
         const QImage shot = w.grab().toImage();
         QCOMPARE(shot.size(), w.size());
-        if (qEnvironmentVariableIsSet("QUELVO_SHOTS"))
-            shot.save(qEnvironmentVariable("QUELVO_SHOTS") + "/main-window.png");
+        if (qEnvironmentVariableIsSet("QUELVO_DOCS_DIR"))
+            shot.save(qEnvironmentVariable("QUELVO_DOCS_DIR") + "/main-window.png");
         skinRelease();
     }
 };

@@ -401,6 +401,8 @@ void OutputSettingsDialogTest::skinAppliesWithoutTouchingFonts()
     QCOMPARE(dialogFont, plain.font());
     QCOMPARE(skinnedFonts, fonts);
     QCOMPARE(skinned.size(), plain.size());
+    if (const QByteArray docs = qgetenv("QUELVO_DOCS_DIR"); !docs.isEmpty())
+        look.save(QString::fromLocal8Bit(docs) + "/output-settings.png");
 }
 
 QTEST_MAIN(OutputSettingsDialogTest)
