@@ -1,6 +1,7 @@
 #include "encoder/ArgumentParser.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 namespace brantixenc {
@@ -122,20 +124,23 @@ struct Picture {
 // for the 4:2:0 pictures it encodes.
 bool scaleSize(const VideoFilter& f, const Picture& p, int& w, int& h, std::string* error)
 {
-    w = f.width;
-    h = f.height;
-    if ((w == -2 || w == -3) && h <= 0)
+    // 64-bit products: a large source times a large target overflows 32 bits.
+    auto follow = [](int64_t other, int64_t num, int64_t den) { return (other * num / den + 1) & ~int64_t(1); };
+    int64_t sw = f.width, sh = f.height;
+    if ((sw == -2 || sw == -3) && sh <= 0)
         return fail(error, "-vf scale: the width follows a height that is not given");
-    if (w == -3) w = (h * p.width / p.height + 1) & ~1;
-    else if (w == -2) w = (h * p.displayWidth() / p.displayHeight() + 1) & ~1;
-    else if (w < 0) w = p.width;
-    else if (w == 0) w = p.displayWidth();
-    if (h == -3) h = (w * p.height / p.width + 1) & ~1;
-    else if (h == -2) h = (w * p.displayHeight() / p.displayWidth() + 1) & ~1;
-    else if (h < 0) h = p.height;
-    else if (h == 0) h = p.displayHeight();
-    if (w <= 0 || h <= 0)
-        return fail(error, "-vf scale gives an empty picture");
+    if (sw == -3) sw = follow(sh, p.width, p.height);
+    else if (sw == -2) sw = follow(sh, p.displayWidth(), p.displayHeight());
+    else if (sw < 0) sw = p.width;
+    else if (sw == 0) sw = p.displayWidth();
+    if (sh == -3) sh = follow(sw, p.height, p.width);
+    else if (sh == -2) sh = follow(sw, p.displayHeight(), p.displayWidth());
+    else if (sh < 0) sh = p.height;
+    else if (sh == 0) sh = p.displayHeight();
+    if (sw <= 0 || sh <= 0 || sw > 65535 || sh > 65535)
+        return fail(error, "-vf scale gives a picture of " + std::to_string(sw) + " x " + std::to_string(sh));
+    w = int(sw);
+    h = int(sh);
     return true;
 }
 
