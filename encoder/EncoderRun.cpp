@@ -15,6 +15,7 @@
 #include "encoder/FfmpegProcess.h"
 #include "encoder/ProgressParser.h"
 #include "encoder/SourceProbe.h"
+#include "encoding/EncoderFiles.h"
 
 namespace brantixenc {
 
@@ -87,13 +88,6 @@ std::string describeStatus(int status)
 
 }  // namespace
 
-std::string temporaryOutputPath(const std::string& outputPath, pid_t pid)
-{
-    auto slash = outputPath.rfind('/');
-    std::string folder = slash == std::string::npos ? "" : outputPath.substr(0, slash + 1);
-    return folder + ".brantixenc-" + std::to_string(pid) + ".part";
-}
-
 int runProbe(const EncoderJob& job, ReportChannel& channel, int signalFd)
 {
     SourceInfo info = probeSource(job.sourcePath);
@@ -122,7 +116,9 @@ int runConversion(const EncoderJob& job, ReportChannel& channel, int signalFd)
     if (!source.readable)
         return reason(kExitCannotReadSource, "cannot read \"" + job.sourcePath + "\": " + source.problem);
 
-    const std::string temp = temporaryOutputPath(job.outputPath, ::getpid());
+    // In the output folder, so that the final rename stays on one file
+    // system; the program knows the name too and removes it after a kill.
+    const std::string temp = quelvo::encoderTemporaryPath(job.outputPath, ::getpid());
     int placeholder = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (placeholder < 0)
         return reason(kExitCannotWriteOutput,
