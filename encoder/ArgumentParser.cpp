@@ -296,18 +296,28 @@ bool parseAudioFilters(EncoderJob& job, const std::string& value, std::string* e
         SubOption f = splitItem(entry);
         std::string params(f.value.value_or(""));
         if (f.key == "volume") {
-            const char* p = params.c_str();
+            // volume=<gain>[:<soft clip>], then, in the program's strings, the
+            // channel count and resampling chained on with ':'
+            // ("+5db:0:channels=2:lavcresample=44100"); they ask for those
+            // filters too.
+            const auto parts = split(params, ':');
+            const std::string gainText(parts[0]);
+            const char* p = gainText.c_str();
             char* end = nullptr;
             double gain = std::strtod(p, &end);
             if (end == p || !std::isfinite(gain))
                 gain = 0;
             job.audioFilters.volumeDb = std::clamp(gain, -200.0, 60.0);
-            if (end != p && *end == ':') {
-                const char* q = end + 1;
-                char* qend = nullptr;
-                long soft = std::strtol(q, &qend, 10);
-                if (qend != q)
+            if (parts.size() > 1) {
+                int soft = 0;
+                if (parseInt(parts[1], soft))
                     job.audioFilters.softClip = soft != 0;
+            }
+            for (size_t i = 2; i < parts.size(); ++i) {
+                if (parts[i].find('=') == std::string_view::npos)
+                    return fail(error, "-af volume: unexpected parameter " + std::string(parts[i]));
+                if (!parseAudioFilters(job, std::string(parts[i]), error))
+                    return false;
             }
         } else if (f.key == "channels") {
             auto parts = split(params, ':');

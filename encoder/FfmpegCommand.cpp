@@ -217,7 +217,8 @@ std::string audioFilterChain(const EncoderJob& job, const SourceInfo& source)
                 pan += "|c" + std::to_string(i) + "=c" + std::to_string(i);
         filters.push_back(pan);
     }
-    if (a.resampleRate)
+    // -srate already sets the same rate at the encoder.
+    if (a.resampleRate && a.resampleRate != job.sampleRate)
         filters.push_back("aresample=" + std::to_string(*a.resampleRate));
     std::string chain;
     for (size_t i = 0; i < filters.size(); ++i)

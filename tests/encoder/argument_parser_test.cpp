@@ -48,8 +48,8 @@ TEST(ArgumentParser, ReadsTheDvdExample)
     EXPECT_EQ(job->lavc.audioBitrate, 224);
     EXPECT_EQ(job->lavc.aspect, "16/9");
     EXPECT_EQ(job->lavc.autoaspect, true);
-    // "lavcresample=48000" is a parameter of volume, which does not read it.
-    EXPECT_EQ(job->audioFilters, (AudioFilters{0.0, false, std::nullopt, std::nullopt}));
+    // The resampling chained onto the gain is a filter of its own.
+    EXPECT_EQ(job->audioFilters, (AudioFilters{0.0, false, std::nullopt, 48000}));
     EXPECT_EQ(job->sampleRate, 48000);
     ASSERT_TRUE(job->outputFrameRate);
     EXPECT_DOUBLE_EQ(job->outputFrameRate->value, 25.0);
@@ -81,8 +81,7 @@ TEST(ArgumentParser, ReadsTheAviExampleButNotANegativeDescriptor)
     EXPECT_EQ(job->fourcc, "DX50");
     EXPECT_EQ(job->lavfFormat, "avi");
     EXPECT_EQ(job->scaler, 2);
-    // Only the gain and the soft-clip flag belong to volume; channels=2 is ignored.
-    EXPECT_EQ(job->audioFilters, (AudioFilters{5.0, false, std::nullopt, std::nullopt}));
+    EXPECT_EQ(job->audioFilters, (AudioFilters{5.0, false, 2, std::nullopt}));
     EXPECT_EQ(job->outputFrameRate, (FrameRate{30000, 1001, 30000.0 / 1001}));
     EXPECT_EQ(job->reportDescriptor, 4);
 }
@@ -160,6 +159,8 @@ TEST(ArgumentParser, RejectsJunkWithAReason)
         {ok + " -mpegopts format=bluray" + tail(0, 3), "-mpegopts: unknown format bluray"},
         {ok + " -af echo=1" + tail(0, 3), "-af: unknown audio filter echo"},
         {ok + " -af channels=0" + tail(0, 3), "-af channels needs a channel count from 1 to 8"},
+        {ok + " -af volume=+1db:0:loud" + tail(0, 3), "-af volume: unexpected parameter loud"},
+        {ok + " -af volume=+1db:0:channels=9" + tail(0, 3), "-af channels needs a channel count from 1 to 8"},
         {ok + " -vf crop=1:1" + tail(0, 3), "-vf: unknown video filter crop"},
         {ok + " -vf scale=a:b" + tail(0, 3), "-vf scale: bad number a"},
         {ok + " -vf scale=-4:240" + tail(0, 3), "-vf scale: unsupported size -4:240"},
@@ -181,15 +182,16 @@ TEST(ArgumentParser, RejectsJunkWithAReason)
         parseArguments(std::string_view(full).substr(0, n), nullptr);
 }
 
-TEST(ArgumentParser, ReadsAudioFiltersAsMEncoderDoes)
+TEST(ArgumentParser, ReadsAudioFiltersWithChainedChannelsAndResampling)
 {
     struct Case {
         const char* af;
         AudioFilters expected;
     };
     const Case cases[] = {
-        {"volume=+5db:0:channels=2", {5.0, false, std::nullopt, std::nullopt}},
-        {"volume=-20db:0:channels=6:lavcresample=44100", {-20.0, false, std::nullopt, std::nullopt}},
+        {"volume=+5db:0:channels=2", {5.0, false, 2, std::nullopt}},
+        {"volume=-20db:0:channels=6:lavcresample=44100", {-20.0, false, 6, 44100}},
+        {"volume=+0db:0:lavcresample=48000", {0.0, false, std::nullopt, 48000}},
         {"volume=3:1", {3.0, true, std::nullopt, std::nullopt}},
         {"volume=+99db:0", {60.0, false, std::nullopt, std::nullopt}},  // MEncoder's upper limit
         {"volume=loud", {0.0, false, std::nullopt, std::nullopt}},

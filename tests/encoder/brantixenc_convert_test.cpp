@@ -22,14 +22,13 @@ struct ExpectedOutput {
 };
 
 // From the standard clip: 160 x 120, 25 fps, stereo at 32 kHz. MP3 in the AVI
-// family is mono (LAME's mode 3) at the source's rate; the "channels=" and
-// "lavcresample=" that follow a volume gain are the volume filter's
-// parameters, which it ignores, so -srate alone sets the rate elsewhere.
+// family is mono (LAME's mode 3) at the source's rate; AC3 in the AVI family
+// takes the six channels its audio filter asks for.
 const ExpectedOutput kExpected[] = {
     {"AviDivxMp3", "avi", "mpeg4", "DX50", "320x240", "30000/1001", "4:3", "mp3", "32000", "1"},
-    {"AviDivxAc3", "avi", "mpeg4", "DX50", "160x120", "25/1", "4:3", "ac3", "44100", "2"},
+    {"AviDivxAc3", "avi", "mpeg4", "DX50", "160x120", "25/1", "4:3", "ac3", "44100", "6"},
     {"AviXvidMp3", "avi", "mpeg4", "XVID", "176x144", "15000/1001", "4:3", "mp3", "32000", "1"},
-    {"AviXvidAc3", "avi", "mpeg4", "XVID", "160x120", "24/1", "4:3", "ac3", "44100", "2"},
+    {"AviXvidAc3", "avi", "mpeg4", "XVID", "160x120", "24/1", "4:3", "ac3", "44100", "6"},
     {"Mpeg1", "mpeg", "mpeg1video", "", "320x240", "25/1", "4:3", "mp2", "44100", "2"},
     {"Mpeg2", "mpeg", "mpeg2video", "", "352x288", "30000/1001", "16:9", "mp2", "44100", "2"},
     {"VcdNtsc", "mpeg", "mpeg1video", "", "352x240", "24000/1001", "", "mp2", "44100", "2"},
