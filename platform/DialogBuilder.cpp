@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QAbstractItemView>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,22 @@ namespace quelvo {
 namespace {
 
 const char* kIdProperty = "quelvoControlId";
+
+// A drop-down list whose open list is as wide as its longest item, so items
+// the closed box has to clip can still be read in full when choosing.
+class DropListBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override
+    {
+        const QFontMetrics fm(font());
+        int widest = 0;
+        for (int i = 0; i < count(); ++i)
+            widest = std::max(widest, fm.horizontalAdvance(itemText(i)));
+        view()->setMinimumWidth(widest + 24);
+        QComboBox::showPopup();
+    }
+};
 
 // "&Next Tip" keeps its mnemonic on buttons; a static shows the text
 // without the marker, "&&" standing for one ampersand.
@@ -94,7 +111,7 @@ QWidget* defaultWidget(const ControlTemplate& c, QWidget* parent, const QRect& r
     case ControlKind::CheckBox:
         return new QCheckBox(text, parent);
     case ControlKind::DropList: {
-        auto* cb = new QComboBox(parent);
+        auto* cb = new DropListBox(parent);
         cb->setMaxVisibleItems(20);
         return cb;
     }

@@ -1,6 +1,7 @@
 // Dialog templates: dialog units to pixels, controls by id, tab order.
 
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
@@ -78,6 +79,24 @@ private slots:
         // Tab order is the template order.
         QCOMPARE(edit->nextInFocusChain(), static_cast<QWidget*>(label));
         QCOMPARE(check->nextInFocusChain(), static_cast<QWidget*>(combo));
+    }
+
+    void openListShowsLongItemsInFull()
+    {
+        static const ControlTemplate controls[] = {
+            {20, ControlKind::DropList, nullptr, 5, 5, 40, 60, StyleTabStop},
+        };
+        static const DialogTemplate t = {501, "", 100, 40, "MS Sans Serif", 8, DialogNone, controls};
+        QDialog d;
+        buildDialog(&d, t);
+        d.show();
+        auto* combo = control<QComboBox>(&d, 20);
+        const QString item = QStringLiteral("2.21:1 (CinemaScope movie)");
+        combo->addItem(item);
+        QVERIFY(combo->width() < QFontMetrics(combo->font()).horizontalAdvance(item));
+        combo->showPopup();
+        QVERIFY(combo->view()->width() > QFontMetrics(combo->font()).horizontalAdvance(item));
+        combo->hidePopup();
     }
 };
 

@@ -282,7 +282,7 @@ void ImageButtonTest::setUpResults()
     const Case cases[] = {
         {160, 48, 48, QSize(48, 48)},  // program icons, as the main window asks for them
         {145, 0, 0, QSize(16, 16)},
-        {150, 0, 0, QSize(32, 32)},
+        {150, 0, 0, QSize(48, 48)},
         {160, 24, 0, QSize(24, 48)},
     };
     for (const Case& c : cases) {
