@@ -31,7 +31,20 @@ public:
     explicit CProgressDlg(QWidget* owner = nullptr);
 
     bool cancelRequested() const { return cancelRequested_; }
-    void setCancelRequested(bool requested) { cancelRequested_ = requested; }
+    void setCancelRequested(bool requested)
+    {
+        cancelRequested_ = requested;
+        if (!requested)
+            stopWithoutQuestion_ = false;
+    }
+    // The program is closing: the next report stops the encoder without
+    // asking, and the run ends after the current file.
+    void requestStopWithoutQuestion()
+    {
+        cancelRequested_ = true;
+        stopWithoutQuestion_ = true;
+    }
+    bool stopWithoutQuestion() const { return stopWithoutQuestion_; }
 
     void setStatusText(const QString& text);
     QString statusText() const;
@@ -55,6 +68,7 @@ private:
     QLabel* status_ = nullptr;
     QProgressBar* bar_ = nullptr;
     bool cancelRequested_ = false;
+    bool stopWithoutQuestion_ = false;
 };
 
 }  // namespace quelvo

@@ -29,6 +29,8 @@ int32_t ProgressReporter::ReportSink(int32_t code, double position)
         pump_();
         run.reportCounter = 0;
     }
+    if (window_.stopWithoutQuestion())
+        return 1;
     if (window_.cancelRequested()) {
         // The encoder waits for this answer, so the question is asked once
         // however often Cancel was pressed.

@@ -309,7 +309,7 @@ void CConverterDlg::accept()
         // Closing in the middle of a file stops the encoder first; the window
         // closes when the interrupted command has returned.
         pendingClose_ = 1;
-        progress_->setCancelRequested(true);
+        progress_->requestStopWithoutQuestion();
         encoder_.terminate();
         return;
     }
@@ -320,7 +320,7 @@ void CConverterDlg::reject()
 {
     if (encoder_.running()) {
         pendingClose_ = 2;
-        progress_->setCancelRequested(true);
+        progress_->requestStopWithoutQuestion();
         encoder_.terminate();
         return;
     }

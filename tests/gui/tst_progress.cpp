@@ -172,6 +172,27 @@ private slots:
         }
     }
 
+    // Closing the program stops the encoder at its next report without a
+    // question, even after Cancel; a new run starts without that request.
+    void closingStopsWithoutAsking()
+    {
+        test::ScriptedUi ui;
+        ConverterContext ctx;
+        ctx.sources.totalDuration = 100;
+        QWidget owner;
+        CProgressDlg dlg(&owner);
+        dlg.show();
+        ProgressReporter reporter(ctx, dlg, &owner, [] { return 10000u; });
+        QTest::mouseClick(cancelButton(dlg), Qt::LeftButton);
+        dlg.requestStopWithoutQuestion();
+        QCOMPARE(reporter.ReportSink(1, 10), 1);
+        QVERIFY(ui.messages.empty());
+        QVERIFY(dlg.cancelRequested());
+        dlg.setCancelRequested(false);
+        QVERIFY(!dlg.stopWithoutQuestion());
+        QCOMPARE(reporter.ReportSink(1, 11), 0);
+    }
+
     void extraPumpEveryHundredReports()
     {
         ConverterContext ctx;
