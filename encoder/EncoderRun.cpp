@@ -61,11 +61,27 @@ public:
         while ((nl = partial_.find('\n')) != std::string::npos) {
             std::string line = partial_.substr(0, nl);
             partial_.erase(0, nl + 1);
-            if (line.find_first_not_of(" \t\r") != std::string::npos)
+            if (line.find_first_not_of(" \t\r") != std::string::npos) {
                 last_ = line;
+                if (isWriteFailure(line))
+                    writeFailure_ = line;
+            }
         }
         if (partial_.size() > 4096)
             partial_.erase(0, partial_.size() - 4096);
+    }
+    // ffmpeg can end with status 0 after a failed write of the file's end
+    // ("Error writing trailer ...: No space left on device").
+    const std::string& writeFailure() const { return writeFailure_; }
+    static bool isWriteFailure(const std::string& line)
+    {
+        static const char* const kSigns[] = {"Error writing trailer", "No space left on device",
+                                             "Disk quota exceeded", "File too large",
+                                             "Error closing file", "Input/output error"};
+        for (const char* sign : kSigns)
+            if (line.find(sign) != std::string::npos)
+                return true;
+        return false;
     }
     std::string last() const
     {
@@ -75,7 +91,20 @@ public:
 private:
     std::string partial_;
     std::string last_;
+    std::string writeFailure_;
 };
+
+// The written data reached the disk (a full disk can show only here);
+// 0 or the errno of the failure.
+int flushToDisk(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int result = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return result;
+}
 
 std::string describeStatus(int status)
 {
@@ -209,9 +238,14 @@ int runConversion(const EncoderJob& job, ReportChannel& channel, int signalFd)
         return reason(kExitEncodingFailed,
                       "ffmpeg failed (" + describeStatus(status) + ")" + (why.empty() ? "" : ": " + why));
     }
+    errors.append("\n", 1);
+    if (!errors.writeFailure().empty())
+        return reason(kExitCannotWriteOutput, "writing the output failed: " + errors.writeFailure());
     struct stat written {};
     if (::stat(temp.c_str(), &written) != 0 || written.st_size == 0)
         return reason(kExitEncodingFailed, "ffmpeg wrote no output");
+    if (const int e = flushToDisk(temp); e != 0)
+        return reason(kExitCannotWriteOutput, std::string("writing the output failed: ") + std::strerror(e));
     if (::rename(temp.c_str(), job.outputPath.c_str()) != 0)
         return reason(kExitCannotWriteOutput,
                       "cannot move the output to \"" + job.outputPath + "\": " + std::strerror(errno));
