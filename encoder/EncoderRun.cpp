@@ -94,6 +94,9 @@ private:
     std::string writeFailure_;
 };
 
+// How long a report may wait for its answer before the encoding pauses.
+constexpr int kAnswerGraceMs = 10;
+
 // The written data reached the disk (a full disk can show only here);
 // 0 or the errno of the failure.
 int flushToDisk(const std::string& path)
@@ -170,11 +173,14 @@ int runConversion(const EncoderJob& job, ReportChannel& channel, int signalFd)
     int32_t lastSent = -1;
     Clock::time_point lastSentAt;
 
-    // The encoding stands still while the program decides on the answer.
+    // The encoding stands still while the program decides on the answer; an
+    // answer that comes at once (the usual case) costs the encoding nothing.
     auto report = [&]() -> int {
-        ffmpeg.pause();
-        auto answer = channel.send(quelvo::kReportPosition, position, signalFd);
-        ffmpeg.resume();
+        bool paused = false;
+        auto answer = channel.send(quelvo::kReportPosition, position, signalFd,
+                                   [&] { ffmpeg.pause(); paused = true; }, kAnswerGraceMs);
+        if (paused)
+            ffmpeg.resume();
         lastSent = position;
         lastSentAt = Clock::now();
         if (answer.outcome != ReportChannel::Outcome::Answered)

@@ -31,16 +31,27 @@ bool ReportChannel::writeAll(const char* data, size_t size)
     return true;
 }
 
-ReportChannel::Answer ReportChannel::send(uint32_t code, int32_t value, int signalFd)
+ReportChannel::Answer ReportChannel::send(uint32_t code, int32_t value, int signalFd,
+                                          const std::function<void()>& beforeLongWait, int graceMs)
 {
     const std::string line = quelvo::formatReport({code, value});
     if (!writeAll(line.data(), line.size()))
         return {Outcome::Closed, 0};
+    bool longWait = !beforeLongWait;
+    if (!longWait && graceMs <= 0) {
+        beforeLongWait();
+        longWait = true;
+    }
     while (true) {
         if (auto answer = buffer_.nextLine())
             return {Outcome::Answered, quelvo::parseResult(*answer).value_or(quelvo::kResultContinue)};
         pollfd fds[2] = {{fd_, POLLIN, 0}, {signalFd, POLLIN, 0}};
-        int ready = ::poll(fds, signalFd >= 0 ? 2 : 1, -1);
+        int ready = ::poll(fds, signalFd >= 0 ? 2 : 1, longWait ? -1 : graceMs);
+        if (ready == 0 && !longWait) {
+            beforeLongWait();
+            longWait = true;
+            continue;
+        }
         if (ready < 0) {
             if (errno == EINTR)
                 continue;

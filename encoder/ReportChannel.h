@@ -3,6 +3,7 @@
 // blocks until the program answers "<result>\n" on the same descriptor.
 
 #include <cstdint>
+#include <functional>
 
 #include "encoding/ReportProtocol.h"
 
@@ -21,8 +22,11 @@ public:
     };
 
     // While it waits it also watches signalFd (a signalfd, or -1), so that a
-    // termination request does not wait for the program's answer.
-    Answer send(uint32_t code, int32_t value, int signalFd);
+    // termination request does not wait for the program's answer. When no
+    // answer has come after graceMs, beforeLongWait runs once (the caller
+    // pauses the encoding: the program is asking the user something).
+    Answer send(uint32_t code, int32_t value, int signalFd,
+                const std::function<void()>& beforeLongWait = {}, int graceMs = 0);
 
     // For the poll loop between reports: reads what is waiting and says
     // whether the channel is still open. Stray lines are dropped.
