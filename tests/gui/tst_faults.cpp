@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QtEndian>
 #include <QtTest>
@@ -394,9 +395,8 @@ private slots:
         QCOMPARE(ui.messages[0].owner, s.window.get());
         if (fault.endsWith("file"))
             QCOMPARE(readFile(plain), fileBytes);
-        else {
+        else
             QCOMPARE(test::folderEntries(folder), QStringList());
-        }
         verifyClean(s, {folder});
 
         // The same window, a good folder.
@@ -442,8 +442,10 @@ private slots:
         s.window->onCommand(ids::FormatCombo);
 
         int victim = 0;
-        // Acts once the long clip's output has data, while ffmpeg is stopped
-        // for a report or not, as the row asks.
+        // Acts once the long clip's output has data. During a report the
+        // encoder waits for the answer; one that is slow in coming stops
+        // ffmpeg, the state of a question to the user, so the strike waits
+        // for that (a second at most).
         auto strike = [&](bool reporting) {
             if (victim)
                 return;
@@ -453,9 +455,14 @@ private slots:
             bool writing = false;
             for (const QFileInfo& f : QDir(out).entryInfoList({".brantixenc-*.part"}, QDir::Files | QDir::Hidden))
                 writing |= f.size() > 0;
-            const auto workers = test::childrenNaming("ffmpeg", encoders[0].pid);
-            if (!writing || workers.isEmpty() || (workers[0].state == 'T') != reporting)
+            auto workers = test::childrenNaming("ffmpeg", encoders[0].pid);
+            if (!writing || workers.isEmpty() || workers[0].state == 'T')
                 return;
+            for (int waited = 0; reporting && waited < 1000 && !workers.isEmpty() && workers[0].state != 'T';
+                 waited += 5) {
+                QThread::msleep(5);
+                workers = test::childrenNaming("ffmpeg", encoders[0].pid);
+            }
             victim = encoders[0].pid;
             if (action == "kill")
                 ::kill(victim, SIGKILL);
