@@ -127,17 +127,27 @@ int EncoderInterface::RunEncoder(const std::string& sourcePath, const std::strin
         checkExit();
     });
 
-    // The channel's end usually tells that the encoder ended; the timer also
-    // catches an encoder that closed it early.
+    // The process's exit descriptor tells at once when the encoder has ended;
+    // without one, a timer looks now and then.
+    const int exitFd = processExitDescriptor(child->pid);
+    std::optional<QSocketNotifier> exitNotifier;
     QTimer reaper;
-    QObject::connect(&reaper, &QTimer::timeout, &loop, checkExit);
-    reaper.start(50);
+    if (exitFd >= 0) {
+        exitNotifier.emplace(exitFd, QSocketNotifier::Read);
+        QObject::connect(&*exitNotifier, &QSocketNotifier::activated, &loop, checkExit);
+    } else {
+        QObject::connect(&reaper, &QTimer::timeout, &loop, checkExit);
+        reaper.start(50);
+    }
 
     checkExit();
     if (!status)
         loop.exec();
 
     notifier.setEnabled(false);
+    exitNotifier.reset();
+    if (exitFd >= 0)
+        ::close(exitFd);
     ::close(child->socket);
     running_ = false;
     pid_ = -1;

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -100,6 +101,16 @@ std::optional<ChannelProcess> startWithChannel(const std::string& program,
         return fail(std::strerror(childErrno));
     }
     return ChannelProcess{pid, pair[0]};
+}
+
+int processExitDescriptor(pid_t pid)
+{
+#ifdef SYS_pidfd_open
+    return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+#else
+    (void)pid;
+    return -1;
+#endif
 }
 
 std::optional<ExitStatus> pollExit(pid_t pid)

@@ -27,6 +27,10 @@ struct ExitStatus {
     int exitCode = -1;
     int signal = 0;
 };
+// A descriptor that becomes readable when the child ends (a pidfd), or -1
+// where the system has none; the caller closes it.
+int processExitDescriptor(pid_t pid);
+
 // Reaps the child if it has ended; nullopt while it runs.
 std::optional<ExitStatus> pollExit(pid_t pid);
 // Waits for the child to end, escalating SIGTERM then SIGKILL after graceMs.
