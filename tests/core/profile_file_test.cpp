@@ -14,35 +14,16 @@
 #include <sstream>
 #include <vector>
 
+#include "TestFiles.h"
 #include "platform/ProfileFile.h"
 
 using namespace quelvo;
 
 namespace {
 
-struct TempFolder {
-    std::string path;
-    TempFolder()
-    {
-        char name[] = "/tmp/quelvo-profile-XXXXXX";
-        path = ::mkdtemp(name);
-    }
-    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
-    std::string file(const std::string& name) const { return path + "/" + name; }
-};
-
-std::string readText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeText(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+using test::readText;
+using test::TempFolder;
+using test::writeText;
 
 std::vector<std::string> folderEntries(const std::string& path)
 {

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <vector>
 
+#include "TestFiles.h"
 #include "platform/ProfileFile.h"
 #include "settings/OutputSettings.h"
 
@@ -15,28 +16,9 @@ using namespace quelvo;
 
 namespace {
 
-struct TempFolder {
-    std::string path;  // with a trailing '/', as ProgramDirectory gives it
-    TempFolder()
-    {
-        char name[] = "/tmp/quelvo-settings-XXXXXX";
-        path = std::string(::mkdtemp(name)) + "/";
-    }
-    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
-};
-
-std::string readText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeText(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+using test::readText;
+using test::TempFolder;
+using test::writeText;
 
 OutputSettings withFormat(int32_t format)
 {
@@ -328,7 +310,7 @@ TEST(OptionFile, DefaultsWithoutOptionFile)
     s.volume = 3;
     s.outputFolder = "x";
     std::string version = "junk";
-    LoadOptions(dir.path, s, version);
+    LoadOptions(dir.dir(), s, version);
     EXPECT_EQ(s, OutputSettings());
     EXPECT_EQ(version, "1.00");
 
@@ -352,14 +334,14 @@ TEST(OptionFile, DefaultsWithoutOptionFile)
 TEST(OptionFile, LoadTakesValuesAsTheyStand)
 {
     TempFolder dir;
-    writeText(dir.path + "version.ini", "[general]\nversion = 2.31 beta\n");
-    writeText(dir.path + "option.ini",
+    writeText(dir.dir() + "version.ini", "[general]\nversion = 2.31 beta\n");
+    writeText(dir.dir() + "option.ini",
               "[Destinate]\nVolume=-5abc\nLetterbox=abc\nTV mode=  +7\nOutput format=99\n"
               "AVI quality=-1\nTemporary folder=  /data/out/  \nMPEG resolution=4294967296\n"
               "DVD quality=\n");
     OutputSettings s;
     std::string version;
-    LoadOptions(dir.path, s, version);
+    LoadOptions(dir.dir(), s, version);
     EXPECT_EQ(version, "2.31 beta");
     EXPECT_EQ(s.volume, -5);
     EXPECT_EQ(s.letterbox, 0);
@@ -376,12 +358,12 @@ TEST(OptionFile, LoadCutsTextsTo255Characters)
 {
     TempFolder dir;
     const std::string longFolder = "/" + std::string(300, 'f') + "/";
-    writeText(dir.path + "option.ini", "[Destinate]\nTemporary folder=" + longFolder + "\n");
+    writeText(dir.dir() + "option.ini", "[Destinate]\nTemporary folder=" + longFolder + "\n");
     // A cut through a two-byte character backs off to its start.
-    writeText(dir.path + "version.ini", "[General]\nVersion=" + std::string(254, 'v') + "\xC3\xA9" + "\n");
+    writeText(dir.dir() + "version.ini", "[General]\nVersion=" + std::string(254, 'v') + "\xC3\xA9" + "\n");
     OutputSettings s;
     std::string version;
-    LoadOptions(dir.path, s, version);
+    LoadOptions(dir.dir(), s, version);
     EXPECT_EQ(s.outputFolder, longFolder.substr(0, 255));
     EXPECT_EQ(version, std::string(254, 'v'));
 }
@@ -393,9 +375,9 @@ TEST(OptionFile, SaveWritesAll25KeysInOrder)
     s.outputFolder = "/data/my videos/";
     s.volume = -5;
     s.outputFormat = INT32_MIN;
-    SaveOptions(dir.path, s);
+    SaveOptions(dir.dir(), s);
 
-    EXPECT_EQ(readText(dir.path + "option.ini"),
+    EXPECT_EQ(readText(dir.dir() + "option.ini"),
               "[Destinate]\nLetterbox=1\nTemporary folder=/data/my videos/\nOutput format=-2147483648\n"
               "TV mode=0\nMPEG aspect ratio=2\nDVD aspect ratio=1\nAVI quality=4\nMPEG1 quality=3\n"
               "MPEG2 quality=3\nSVCD quality=4\nDVD quality=5\nWMV quality=5\nAVI video codec=0\n"
@@ -405,28 +387,28 @@ TEST(OptionFile, SaveWritesAll25KeysInOrder)
 
     OutputSettings loaded;
     std::string version;
-    LoadOptions(dir.path, loaded, version);
+    LoadOptions(dir.dir(), loaded, version);
     EXPECT_EQ(loaded, s);
 }
 
 TEST(OptionFile, SaveKeepsForeignSectionsAndComments)
 {
     TempFolder dir;
-    const std::string file = dir.path + "option.ini";
+    const std::string file = dir.dir() + "option.ini";
     writeText(file,
               "; Quelvo options\r\n[Other]\r\nVolume=99\r\n; keep me\r\n\r\n[destinate]\r\n"
               "  volume = 7   \r\nOutput format=3\r\n; a note inside\r\nUnknown key=abc\r\n\r\n"
               "[Tail]\r\nx=1\r\n");
     OutputSettings s;
     std::string version;
-    LoadOptions(dir.path, s, version);
+    LoadOptions(dir.dir(), s, version);
     EXPECT_EQ(s.volume, 7);
     EXPECT_EQ(s.outputFormat, FormatDivx);
 
     s.volume = 30;
     s.outputFolder = "/data/out put/";
     s.aviQuality = 8;
-    SaveOptions(dir.path, s);
+    SaveOptions(dir.dir(), s);
     EXPECT_EQ(readText(file),
               "; Quelvo options\r\n[Other]\r\nVolume=99\r\n; keep me\r\n\r\n[destinate]\r\n"
               "  volume = 30\r\nOutput format=3\r\n; a note inside\r\nUnknown key=abc\r\n"
@@ -438,17 +420,17 @@ TEST(OptionFile, SaveKeepsForeignSectionsAndComments)
               "MPEG resolution=0\r\nAVI frame rate=0\r\nMPEG frame rate=0\r\n\r\n[Tail]\r\nx=1\r\n");
 
     OutputSettings again;
-    LoadOptions(dir.path, again, version);
+    LoadOptions(dir.dir(), again, version);
     EXPECT_EQ(again, s);
 }
 
 TEST(OptionFile, SaveIntoAMissingFolderIsSilent)
 {
     TempFolder dir;
-    SaveOptions(dir.path + "missing/", OutputSettings());
+    SaveOptions(dir.dir() + "missing/", OutputSettings());
     OutputSettings s;
     std::string version;
-    LoadOptions(dir.path + "missing/", s, version);
+    LoadOptions(dir.dir() + "missing/", s, version);
     EXPECT_EQ(s, OutputSettings());
 }
 
@@ -457,9 +439,9 @@ TEST(OptionFile, FolderWithBlankEndsRoundTrips)
     TempFolder dir;
     OutputSettings s;
     s.outputFolder = " /odd folder/ ";
-    SaveOptions(dir.path, s);
+    SaveOptions(dir.dir(), s);
     OutputSettings loaded;
     std::string version;
-    LoadOptions(dir.path, loaded, version);
+    LoadOptions(dir.dir(), loaded, version);
     EXPECT_EQ(loaded.outputFolder, s.outputFolder);
 }
