@@ -269,6 +269,7 @@ void SourceListPanel::addPaths(const QStringList& paths)
     int leftOut = 0;
     {
         busy_ = true;
+        stopRequested_ = false;
         BusyCursor cursor;
         for (const QString& path : paths) {
             const QString refusal = pathRefusal(path);
@@ -292,6 +293,8 @@ void SourceListPanel::addPaths(const QStringList& paths)
                 output = "probe.avi";
             sources.probeFailed = false;
             encoder_.RunEncoder(source, output, 0, 0, kModeProbe);
+            if (stopRequested_)
+                break;
             if (sources.probeFailed || !encoder_.lastResult().started)
                 refusals << loadFailed(path);
             else
@@ -299,6 +302,9 @@ void SourceListPanel::addPaths(const QStringList& paths)
         }
         busy_ = false;
     }
+    // The window is closing: nothing more to say.
+    if (stopRequested_)
+        return;
     for (const QString& text : refusals)
         showMessageBox(mainWindow_, text, caption());
     if (leftOut > 0) {

@@ -55,6 +55,9 @@ public:
     // While files are being probed; commands that change the list are
     // ignored then.
     bool busy() const { return busy_; }
+    // Ends an add in progress after the current probe (whose file is not
+    // added) and without messages: the program is closing.
+    void stopAdding() { stopRequested_ = busy_; }
 
     QTreeWidget* list() const { return list_; }
 
@@ -72,6 +75,7 @@ private:
     EncoderInterface& encoder_;
     QWidget* mainWindow_;
     bool busy_ = false;
+    bool stopRequested_ = false;
 };
 
 }  // namespace quelvo

@@ -303,28 +303,30 @@ void CConverterDlg::closeWhenIdle(bool accepted)
         QDialog::reject();
 }
 
+bool CConverterDlg::closeAfterRunningWork(int how)
+{
+    if (!encoder_.running())
+        return false;
+    // Closing in the middle of a file stops the encoder first, without the
+    // stop question and without adding or converting further files; the
+    // window closes when the interrupted command has returned.
+    pendingClose_ = how;
+    progress_->requestStopWithoutQuestion();
+    list_->stopAdding();
+    encoder_.terminate();
+    return true;
+}
+
 void CConverterDlg::accept()
 {
-    if (encoder_.running()) {
-        // Closing in the middle of a file stops the encoder first; the window
-        // closes when the interrupted command has returned.
-        pendingClose_ = 1;
-        progress_->requestStopWithoutQuestion();
-        encoder_.terminate();
-        return;
-    }
-    QDialog::accept();
+    if (!closeAfterRunningWork(1))
+        QDialog::accept();
 }
 
 void CConverterDlg::reject()
 {
-    if (encoder_.running()) {
-        pendingClose_ = 2;
-        progress_->requestStopWithoutQuestion();
-        encoder_.terminate();
-        return;
-    }
-    QDialog::reject();
+    if (!closeAfterRunningWork(2))
+        QDialog::reject();
 }
 
 void CConverterDlg::keyPressEvent(QKeyEvent* e)

@@ -83,6 +83,7 @@ private:
     void homePage();
     void tipOfTheDay();
     void closeWhenIdle(bool accepted);
+    bool closeAfterRunningWork(int how);
 
     ConverterContext ctx_;
     EncoderInterface encoder_;

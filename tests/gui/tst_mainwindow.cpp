@@ -265,6 +265,35 @@ private slots:
         QCOMPARE(qobject_cast<QComboBox*>(w.control(ids::FormatCombo))->currentIndex(), before.outputFormat);
     }
 
+    // Closing while files are being probed ends the add at once: the file
+    // being probed is not added, the rest are not probed, nothing is said.
+    void closingDuringAnAddStopsIt()
+    {
+        QTemporaryDir dir;
+        test::ScriptedUi ui;
+        const QString log = dir.filePath("log.txt");
+        qputenv("TEST_ENCODER_LOG", log.toUtf8());
+        QStringList files;
+        for (const char* name : {"a.avi", "b.avi", "c.avi"}) {
+            files << dir.filePath(name);
+            std::ofstream(files.last().toStdString()) << "report 1 60\nsleep 2000\n";
+        }
+        CConverterDlg w(nullptr, dir.path().toStdString() + "/");
+        w.encoder().setEncoderPath(QUELVO_TEST_BIN "/test_encoder");
+        w.show();
+        ui.fileAnswers = {files};
+        QTimer::singleShot(50, &w, [&] { w.close(); });
+        QVERIFY(w.onCommand(ids::Add));
+        QCOMPARE(w.result(), int(QDialog::Rejected));
+        QVERIFY(!w.isVisible());
+        QCOMPARE(w.context().sources.count, 0);
+        QVERIFY(ui.messages.empty());
+        QFile f(log);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(f.readAll()).count("args "), 1);
+        qunsetenv("TEST_ENCODER_LOG");
+    }
+
     void enterClosesUntilAnImageButtonTakesTheDefault()
     {
         QTemporaryDir dir;
