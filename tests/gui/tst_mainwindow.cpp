@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -136,6 +137,15 @@ private slots:
         title.clear();
         w.onSysCommand(0xF020);  // minimise: default handling, no About box
         QCOMPARE(title, QString());
+
+        // The window's own menu (right click on its face) carries the entry.
+        ui.menuAnswers = {ids::SysAbout};
+        closeNextModal(&title);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), w.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&w, &click);
+        QCOMPARE(title, QStringLiteral("About Quelvo"));
+        QCOMPARE(ui.popupItems.back(), std::vector<int>{ids::SysAbout});
+        QCOMPARE(QString::fromUtf8(ui.popups.back().menu->items[0].text), QStringLiteral("&About Quelvo..."));
     }
 
     void quickSettings_data()
