@@ -90,6 +90,9 @@ void ConversionRun::ConvertAll()
     progress_.setStatusText(QString::fromUtf8(kInitialStatusText));
     progress_.setBarRange(0, 1000);
     progress_.setBarPosition(0);
+    // Centred on the main window where it stands now, not where it stood
+    // before it was first shown.
+    progress_.centerOnOwner();
     progress_.show();
     run.doneSeconds = 0;
 

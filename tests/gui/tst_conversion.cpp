@@ -154,6 +154,25 @@ private slots:
         QVERIFY(!h.progress->isVisible());
     }
 
+    // The progress window stands centred on the main window wherever that
+    // has been moved since the progress window was made.
+    void progressWindowIsCentredOnTheMainWindow()
+    {
+        test::ScriptedUi ui;
+        Harness h;
+        h.window.resize(600, 400);
+        h.window.move(310, 170);
+        h.window.show();
+        h.folderText = dir.filePath("out/");
+        h.addRow(script("in/centred.avi", "[convert]\nreport 6 1\nwrite x\n"), 2);
+        QPoint progressCentre;
+        ui.onMessage = [&](const MessageBoxRequest&) { progressCentre = h.progress->frameGeometry().center(); };
+        h.convert();
+        QCOMPARE(ui.messageTexts().size(), 1);
+        QVERIFY2((progressCentre - h.window.frameGeometry().center()).manhattanLength() <= 8,
+                 qPrintable(QStringLiteral("%1,%2").arg(progressCentre.x()).arg(progressCentre.y())));
+    }
+
     void twoRowsThenAnotherRun()
     {
         test::ScriptedUi ui;
