@@ -136,34 +136,25 @@ void COutputSettingsDlg::showVolume()
 
 void COutputSettingsDlg::onComboChanged(int id, int index)
 {
-    switch (id) {
-    case FormatCombo:
-        storeFormat(working_, index);
+    // Where each combo's choice goes in the working copy.
+    struct Store {
+        int id;
+        void (*store)(OutputSettings&, int);
+    };
+    static const Store kStores[] = {
+        {FormatCombo, storeFormat},         {QualityCombo, storeQuality},
+        {VideoCodecCombo, storeVideoCodec}, {AudioCodecCombo, storeAudioCodec},
+        {TvModeCombo, storeTvMode},         {ResolutionCombo, storeResolution},
+        {FrameRateCombo, storeFrameRate},   {AspectCombo, storeAspect},
+    };
+    for (const Store& s : kStores)
+        if (s.id == id)
+            s.store(working_, index);
+    // A new format or TV mode changes what the other lists offer.
+    if (id == FormatCombo)
         refillFormatLists();
-        break;
-    case QualityCombo:
-        storeQuality(working_, index);
-        break;
-    case VideoCodecCombo:
-        storeVideoCodec(working_, index);
-        break;
-    case AudioCodecCombo:
-        storeAudioCodec(working_, index);
-        break;
-    case TvModeCombo:
-        storeTvMode(working_, index);
+    else if (id == TvModeCombo)
         refillTvModeLists();
-        break;
-    case ResolutionCombo:
-        storeResolution(working_, index);
-        break;
-    case FrameRateCombo:
-        storeFrameRate(working_, index);
-        break;
-    case AspectCombo:
-        storeAspect(working_, index);
-        break;
-    }
 }
 
 void COutputSettingsDlg::accept()
