@@ -287,9 +287,8 @@ void CConverterDlg::OpenOutputSettings()
 
 void CConverterDlg::saveSettings()
 {
-    if (saved_)
+    if (saves_ > 0)
         return;
-    saved_ = true;
     ++saves_;
     SaveOptions(ctx_.programDirectory, ctx_.settings);
 }

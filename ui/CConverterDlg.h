@@ -99,7 +99,6 @@ private:
     int defaultCommand_ = 1;         // what Enter sends (IDOK until a button takes it)
     int commandDepth_ = 0;
     int pendingClose_ = 0;           // 1 accept, 2 reject once the running command returns
-    bool saved_ = false;
     int saves_ = 0;
 };
 
